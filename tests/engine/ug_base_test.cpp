@@ -7,6 +7,7 @@
 
 #include "engine/engine_core.h"
 #include "engine/usamp_block.h"
+#include "support/allocation_counter.h"
 #include "test_units.h"
 
 namespace md {
@@ -411,6 +412,27 @@ TEST(UnitCoreEvents, GuiNotifyAnnouncesOutputsChangedByTheGui) {
     EXPECT_EQ(w.dest->a, 1.25f);
     EXPECT_EQ(w.out()->flags & uplug_flag::kGuiChanged, 0);
     EXPECT_EQ(w.StateChangesSeen(), 1);
+}
+
+TEST(EngineSlices, SteadyStateProcessingAllocatesNothing) {
+    BlockLength len(32);
+    EngineCore engine;
+    auto src = MakeUnit<LevelSource>(engine, 3);
+    auto running = MakeUnit<Gain>(engine, 2);
+    auto sleeper = MakeUnit<Gain>(engine, 1);
+    ConnectPlugs(src->plug(LevelSource::out_signal), running->plug(Gain::in_signal));
+    for (auto* u : {static_cast<ug_base*>(src.get()), static_cast<ug_base*>(running.get()),
+                    static_cast<ug_base*>(sleeper.get())}) {
+        u->Open();
+    }
+    src->plug(LevelSource::out_signal)->TransmitState(0, ST_RUN);
+    engine.RunSlices(100);  // state changes delivered, the unconnected gain asleep
+
+    test::AllocationCounter counter;
+    for (int i = 0; i < 50; ++i) engine.RunSlices(77);
+    EXPECT_EQ(counter.count(), 0u);
+    EXPECT_GT(running->running_samples, 50 * 77);
+    EXPECT_TRUE(sleeper->asleep);
 }
 
 TEST(EngineSlices, SlicesNeverCrossSubBlockBoundaries) {
