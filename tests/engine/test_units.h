@@ -67,7 +67,12 @@ public:
         list.push_back(InterfaceObject::Make(&gain, DR_IN, PT_FLOAT, "Gain", "1"));
         list.push_back(InterfaceObject::Make(&out, DR_OUT, PT_AUDIO, "Signal Out"));
     }
-    void OnPlugStateChange(uint32_t time, UConnection*, StreamState) override {
+    void Open() override {
+        ug_base::Open();
+        Choose(position);
+    }
+    void OnPlugStateChange(uint32_t time, UConnection*, StreamState) override { Choose(time); }
+    void Choose(uint32_t time) {
         const StreamState s = plug(in_signal)->state;
         if (s == ST_RUN) {
             SetProcess(&Gain::Running);
