@@ -11,6 +11,7 @@ namespace md {
 
 class ug_base;
 
+// Units hold a pointer to their engine: destroy them before the engine.
 class EngineCore : public EventProcessor {
 public:
     EngineCore();
