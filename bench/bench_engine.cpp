@@ -50,8 +50,12 @@ void RunChain(benchmark::State& state, bool running) {
     state.SetItemsProcessed(state.iterations() * kHostBlock);
 }
 
-void BM_ChainRunning(benchmark::State& state) { RunChain(state, true); }
-void BM_ChainAsleep(benchmark::State& state) { RunChain(state, false); }
+void BM_ChainRunning(benchmark::State& state) {
+    RunChain(state, true);
+}
+void BM_ChainAsleep(benchmark::State& state) {
+    RunChain(state, false);
+}
 
 // Runs both in one benchmark so the ratio is measured under the same conditions.
 void BM_AsleepVersusRunning(benchmark::State& state) {

@@ -5,9 +5,8 @@
 namespace md {
 
 InterfaceObject InterfaceObject::Make(void* variable, Direction direction, DataType type,
-                                      std::string name, std::string default_value,
-                                      std::string meta, int32_t flags, std::string hint,
-                                      void* parameter_variable) {
+                                      std::string name, std::string default_value, std::string meta,
+                                      int32_t flags, std::string hint, void* parameter_variable) {
     InterfaceObject io;
     io.variable = variable;
     io.direction = direction;

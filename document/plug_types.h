@@ -13,7 +13,7 @@ enum Direction : int32_t {
 };
 
 enum DataType : int32_t {
-    PT_ENUM = 0,    // 16-bit signed value chosen from the meta list
+    PT_ENUM = 0,  // 16-bit signed value chosen from the meta list
     PT_TEXT = 1,
     PT_MIDI = 2,
     PT_DOUBLE = 3,  // 64-bit float

@@ -5,7 +5,9 @@
 
 namespace md {
 
-EngineCore::EngineCore() { engine = this; }
+EngineCore::EngineCore() {
+    engine = this;
+}
 
 EngineCore::~EngineCore() {
     while (head_) Remove(static_cast<ug_base*>(head_));
@@ -15,7 +17,9 @@ bool EngineCore::IsLinked(const ug_base* unit) const {
     return unit->previous != nullptr || head_ == unit;
 }
 
-ug_base* EngineCore::ActiveHead() const { return static_cast<ug_base*>(head_); }
+ug_base* EngineCore::ActiveHead() const {
+    return static_cast<ug_base*>(head_);
+}
 
 void EngineCore::Insert(ug_base* unit) {
     if (IsLinked(unit)) return;

@@ -31,7 +31,7 @@ struct UEvent {
     int32_t type = 0;
     int32_t a = 0;
     void* b = nullptr;
-    int32_t value = 0;                    // int, or float bits
+    int32_t value = 0;                   // int, or float bits
     std::unique_ptr<std::byte[]> extra;  // owned block, freed with the record
 
     UEvent() = default;

@@ -20,8 +20,8 @@ public:
 
     // Pending events, earliest first; equal times stay in insertion order.
     std::list<UEvent> events;
-    uint32_t flags = 0;  // ug_flag bits
-    bool asleep = false;  // left the active list by itself
+    uint32_t flags = 0;                  // ug_flag bits
+    bool asleep = false;                 // left the active list by itself
     EventProcessor* previous = nullptr;  // active-list links, owned by the engine
     EventProcessor* next = nullptr;
     uint32_t position = 0;  // absolute time up to which this object has been processed

@@ -13,12 +13,18 @@ namespace md {
 namespace {
 
 // Signed distance from `from` to `to` on the wrapping sample clock.
-int32_t Ahead(uint32_t to, uint32_t from) { return static_cast<int32_t>(to - from); }
+int32_t Ahead(uint32_t to, uint32_t from) {
+    return static_cast<int32_t>(to - from);
+}
 
 // The plug of a connection that belongs to `unit` (the receiving end of a state change).
-UPlug* OwnEnd(UConnection* c, const ug_base* unit) { return c->to->owner == unit ? c->to : c->from; }
+UPlug* OwnEnd(UConnection* c, const ug_base* unit) {
+    return c->to->owner == unit ? c->to : c->from;
+}
 
-UPlug* OtherEnd(UConnection* c, const ug_base* unit) { return c->to->owner == unit ? c->from : c->to; }
+UPlug* OtherEnd(UConnection* c, const ug_base* unit) {
+    return c->to->owner == unit ? c->from : c->to;
+}
 
 }  // namespace
 
@@ -218,7 +224,9 @@ void ug_base::Open() {
     flags |= ug_flag::kOpen;
 }
 
-void ug_base::Close() { flags &= ~ug_flag::kOpen; }
+void ug_base::Close() {
+    flags &= ~ug_flag::kOpen;
+}
 
 void ug_base::OnGuiMessage(int32_t, my_input_stream*) {}
 
@@ -235,7 +243,9 @@ void ug_base::AllocateBuffers() {
 
 void ug_base::OnPlugCreated(int, UPlug*) {}
 
-bool ug_base::CanSleep() { return true; }
+bool ug_base::CanSleep() {
+    return true;
+}
 
 void ug_base::OnDspMessage(int32_t id, my_input_stream* stream) {
     if (!IsSuspended()) Wake();
@@ -280,7 +290,9 @@ void ug_base::SleepProcess(int, int) {
     }
 }
 
-void ug_base::ResetStaticCount() { static_count = block; }
+void ug_base::ResetStaticCount() {
+    static_count = block;
+}
 
 void ug_base::CountStaticSamples(int count) {
     static_count -= count;

@@ -19,7 +19,10 @@ uint8_t UPlugFlagsFromDescriptor(int32_t descriptor_flags) {
 
 UPlug::UPlug(ug_base* owner_, Direction direction_, DataType type, uint8_t flags_,
              void* bind_address_)
-    : owner(owner_), bind_address(bind_address_), direction(direction_), data_type(type),
+    : owner(owner_),
+      bind_address(bind_address_),
+      direction(direction_),
+      data_type(type),
       flags(flags_) {
     switch (data_type) {
         case PT_ENUM:
@@ -56,7 +59,9 @@ UPlug::UPlug(ug_base* owner_, Direction direction_, DataType type, uint8_t flags
     }
 }
 
-UPlug::~UPlug() { DeleteConnections(); }
+UPlug::~UPlug() {
+    DeleteConnections();
+}
 
 void UPlug::AllocateAudio() {
     if (data_type != PT_AUDIO) return;
@@ -127,43 +132,61 @@ int UPlug::Index() const {
 int32_t UPlug::EventValue() const {
     if (!data) return 0;
     switch (data_type) {
-        case PT_ENUM: return EnumValue();
-        case PT_BOOL: return BoolValue();
+        case PT_ENUM:
+            return EnumValue();
+        case PT_BOOL:
+            return BoolValue();
         case PT_FLOAT:
-        case PT_INT: return IntValue();
-        default: return 0;
+        case PT_INT:
+            return IntValue();
+        default:
+            return 0;
     }
 }
 
 void UPlug::CopyValueFrom(const UPlug& source) {
     if (!data || !source.data) return;
     switch (data_type) {
-        case PT_ENUM: EnumValue() = static_cast<int16_t>(source.EventValue()); break;
-        case PT_BOOL: BoolValue() = source.EventValue() != 0; break;
+        case PT_ENUM:
+            EnumValue() = static_cast<int16_t>(source.EventValue());
+            break;
+        case PT_BOOL:
+            BoolValue() = source.EventValue() != 0;
+            break;
         case PT_FLOAT:
-        case PT_INT: IntValue() = source.EventValue(); break;
+        case PT_INT:
+            IntValue() = source.EventValue();
+            break;
         case PT_TEXT:
             if (source.data_type == PT_TEXT) TextValue() = source.TextValue();
             break;
         case PT_DOUBLE:
             if (source.data_type == PT_DOUBLE) DoubleValue() = source.DoubleValue();
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
 void UPlug::SetFromEventValue(int32_t value, const UPlug* source) {
     if (!data) return;
     switch (data_type) {
-        case PT_ENUM: EnumValue() = static_cast<int16_t>(value); break;
-        case PT_BOOL: BoolValue() = value != 0; break;
+        case PT_ENUM:
+            EnumValue() = static_cast<int16_t>(value);
+            break;
+        case PT_BOOL:
+            BoolValue() = value != 0;
+            break;
         case PT_FLOAT:
-        case PT_INT: IntValue() = value; break;
+        case PT_INT:
+            IntValue() = value;
+            break;
         case PT_TEXT:
         case PT_DOUBLE:
             if (source) CopyValueFrom(*source);
             break;
-        default: break;  // audio and MIDI carry no value
+        default:
+            break;  // audio and MIDI carry no value
     }
 }
 

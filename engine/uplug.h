@@ -117,7 +117,7 @@ private:
     Storage own_{.double_value = 0.0};
     std::unique_ptr<std::string> text_;
     std::unique_ptr<USampBlock> block_;
-    USampBlock* input_slot_ = nullptr;  // audio input: buffer of the connected output
+    USampBlock* input_slot_ = nullptr;     // audio input: buffer of the connected output
     std::unique_ptr<USampBlock> silence_;  // unconnected audio input reads this
 };
 

@@ -19,7 +19,9 @@ USampBlock::USampBlock(int length) : length_(length > 0 ? length : 0) {
     std::fill_n(data_, count, 0.0f);
 }
 
-USampBlock::~USampBlock() { ::operator delete(data_, kAlignment); }
+USampBlock::~USampBlock() {
+    ::operator delete(data_, kAlignment);
+}
 
 void USampBlock::Fill(float value, int offset, int count) {
     std::fill_n(data_ + offset, count, value);

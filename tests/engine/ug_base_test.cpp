@@ -20,7 +20,9 @@ using test::MakeUnit;
 using test::Recorder;
 
 // A private event type the recorder logs (its `a` identifies the event).
-UEvent Marker(uint32_t time, int id) { return UEvent(time, 100, id); }
+UEvent Marker(uint32_t time, int id) {
+    return UEvent(time, 100, id);
+}
 
 TEST(UnitCoreEvents, EqualTimesKeepInsertionOrderAndEarlierTimesGoFirst) {
     EngineCore engine;
@@ -320,7 +322,8 @@ TEST(UnitCoreClone, CopiesPlugsFlagsAndLinksIntoTheChain) {
     auto g = MakeUnit<Gain>(engine, 7);
     g->handle = 3;
     g->gain = 0.75f;
-    g->flags = ug_flag::kPolyCloned | ug_flag::kOpen | ug_flag::kSuspended | ug_flag::kScheduleEarly;
+    g->flags =
+        ug_flag::kPolyCloned | ug_flag::kOpen | ug_flag::kSuspended | ug_flag::kScheduleEarly;
     g->AddPlug(DR_OUT, PT_AUDIO);  // a plug added after listing
     g->plug(Gain::in_gain)->flags |= uplug_flag::kPolyFed;
 

@@ -22,22 +22,42 @@ void* Allocate(std::size_t size, std::size_t alignment) {
 }
 }  // namespace
 
-void* operator new(std::size_t size) { return Allocate(size, alignof(std::max_align_t)); }
-void* operator new[](std::size_t size) { return Allocate(size, alignof(std::max_align_t)); }
+void* operator new(std::size_t size) {
+    return Allocate(size, alignof(std::max_align_t));
+}
+void* operator new[](std::size_t size) {
+    return Allocate(size, alignof(std::max_align_t));
+}
 void* operator new(std::size_t size, std::align_val_t a) {
     return Allocate(size, static_cast<std::size_t>(a));
 }
 void* operator new[](std::size_t size, std::align_val_t a) {
     return Allocate(size, static_cast<std::size_t>(a));
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::align_val_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::align_val_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
+    std::free(p);
+}
 
 namespace md::test {
 
@@ -46,8 +66,12 @@ AllocationCounter::AllocationCounter() {
     counting = true;
 }
 
-AllocationCounter::~AllocationCounter() { counting = false; }
+AllocationCounter::~AllocationCounter() {
+    counting = false;
+}
 
-std::size_t AllocationCounter::count() const { return allocations; }
+std::size_t AllocationCounter::count() const {
+    return allocations;
+}
 
 }  // namespace md::test
