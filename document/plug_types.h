@@ -31,14 +31,14 @@ inline constexpr int32_t kRenamable = 0x0004;
 inline constexpr int32_t kSpare = 0x0008;
 inline constexpr int32_t kFileName = 0x0010;
 inline constexpr int32_t kTakesConnectedValue = 0x0020;
-inline constexpr int32_t kCarried40 = 0x0040;
+inline constexpr int32_t kSparePlugin = 0x0040;  // spare and plug-in plugs; carried to the unit
 inline constexpr int32_t kAdderInput = 0x0080;
 inline constexpr int32_t kHidden = 0x0100;
 inline constexpr int32_t kNoAudioDefault = 0x0200;
 inline constexpr int32_t kGuiPlug = 0x0400;
 inline constexpr int32_t kListFromConnection = 0x0800;
 inline constexpr int32_t kHiddenWhenSpareHidden = 0x1000;
-inline constexpr int32_t kHidden2 = 0x2000;
+inline constexpr int32_t kHiddenToo = 0x2000;  // hidden like kHidden
 inline constexpr int32_t kAnyList = 0x4000;
 inline constexpr int32_t kPatchStored = 0x8000;
 }  // namespace plug_flag
