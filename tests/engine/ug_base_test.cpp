@@ -239,28 +239,48 @@ TEST(UnitCoreSleep, AStateChangeWakesASleepingUnit) {
     EXPECT_EQ(gain->running_samples, 13);
 }
 
-// Two asleep units; a unit in the middle of the order posts to both while it processes.
+// Posts a marker to two other units from inside its own processing.
+struct Poster : public Recorder {
+    ug_base* upstream = nullptr;
+    ug_base* downstream = nullptr;
+    void Poke() {
+        upstream->AddEvent(Marker(position, 1), true);
+        downstream->AddEvent(Marker(position, 2), true);
+    }
+};
+
 TEST(UnitCoreSleep, WakeCatchUpDependsOnWhoseTurnIsOver) {
     BlockLength len(64);
     EngineCore engine;
     auto upstream = MakeUnit<Recorder>(engine, 20);
-    auto poster = MakeUnit<Recorder>(engine, 10);
+    auto poster = MakeUnit<Poster>(engine, 10);
     auto downstream = MakeUnit<Recorder>(engine, 5);
-    poster->Open();
-    for (auto* u : {upstream.get(), downstream.get()}) u->asleep = true;  // never linked
+    for (auto* u : {static_cast<ug_base*>(upstream.get()), static_cast<ug_base*>(poster.get()),
+                    static_cast<ug_base*>(downstream.get())}) {
+        u->Open();
+    }
+    engine.RunSlices(8);
+    for (auto* u :
+         {static_cast<ug_base*>(upstream.get()), static_cast<ug_base*>(downstream.get())}) {
+        engine.Remove(u);
+        u->asleep = true;
+    }
+    poster->upstream = upstream.get();
+    poster->downstream = downstream.get();
+    poster->RunAt(10, &Poster::Poke);
 
-    // The poster sends from inside its processing.
-    engine.RunSlices(8);  // now = 8
-    engine.processing = poster.get();
-    engine.slice_end = engine.now + 16;
-    upstream->AddEvent(Marker(engine.now + 2, 1), true);
-    downstream->AddEvent(Marker(engine.now + 2, 2), true);
-    engine.processing = nullptr;
-
-    EXPECT_EQ(upstream->position, 24u) << "upstream turn is over: caught up to slice end";
+    engine.RunSlices(16);  // slice 8..24; the poster pokes at 10
+    EXPECT_EQ(upstream->position, 24u) << "upstream's turn was over: caught up to the slice end";
+    ASSERT_EQ(upstream->events.size(), 1u);
     EXPECT_EQ(upstream->events.front().time, 24u);
-    EXPECT_EQ(downstream->position, 8u) << "downstream still to come: caught up to now";
-    EXPECT_EQ(downstream->events.front().time, 10u);
+    auto down = downstream->Only("event");
+    ASSERT_EQ(down.size(), 1u) << "downstream still had its turn in this slice";
+    EXPECT_EQ(down[0].time, 10u);
+
+    engine.RunSlices(16);
+    auto up = upstream->Only("event");
+    ASSERT_EQ(up.size(), 1u);
+    EXPECT_EQ(up[0].time, 24u);
 }
 
 TEST(UnitCoreSleep, WakeDuringTheSliceWalkRunsDownstreamUnitsInTheSameSlice) {
