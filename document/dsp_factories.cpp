@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "engine/ug_container.h"
+
 namespace md {
 
 namespace {
@@ -14,7 +16,10 @@ struct DspFactoryEntry {
 // One line per unit class, added as the units are written, e.g.
 //   {"ug_adsr", &MakeUnit<ug_adsr>},
 // A type whose unit is not listed here has no DSP object and an empty plug list.
-constexpr std::array<DspFactoryEntry, 0> kDspFactories{};
+constexpr DspFactoryEntry kDspFactories[] = {
+    {"ug_container", &MakeUnit<ug_container>},
+    {"ug_io_mod", &MakeUnit<ug_io_mod>},
+};
 
 }  // namespace
 

@@ -75,10 +75,10 @@ public:
     // optional blanks and sign; none give 0). Null when nothing matches.
     Module_Info* FindModule(std::string_view id) const;
 
-    // The document object of type `id` from its document factory; null when the id is not
-    // registered or the factory doesn't exist yet (no document classes are written so far, so
-    // this gives null for every type at present). A template only so that it is compiled
-    // where CDocOb is complete; `Doc` is always CDocOb.
+    // The document object of type `id` from its document factory (a module comes with its
+    // title and plugs); null when the id is not registered or its document class doesn't
+    // exist. A template only so that it is compiled where CDocOb is complete; `Doc` is always
+    // CDocOb.
     template <class Doc = CDocOb>
     std::unique_ptr<Doc> CreateDocObject(std::string_view id) const {
         Module_Info* info = FindModule(id);

@@ -1,34 +1,32 @@
-// mdpatch: command-line look into the engine's module types (and later patches).
+// mdpatch: command-line look into the engine's module types and patches.
 //
-//   mdpatch types    one tab-separated line per registered module type, in id order
+//   mdpatch types                      one tab-separated line per registered module type
+//   mdpatch dump FILE [-o OUT.txt]     a patch (archive or plug-in library) as patch text
+//   mdpatch build FILE.txt -o FILE.dat patch text compiled into an archive
+//   mdpatch pack FILE.dat PLUGIN -o OUT a copy of the plug-in library carrying the patch
 //
-// Exit status: 0 on success, 2 for a missing or unknown command.
+// Exit status: 0 on success, 1 for bad input, 2 for a missing or unknown command.
 
 #include <cstdio>
-#include <span>
 #include <string_view>
 
-#include "document/module_registry.h"
+#include "tools/mdpatch/commands.h"
 
 namespace {
-
-using Args = std::span<const char* const>;  // the arguments after the command name
-
-int ListTypes(Args /*args*/) {
-    for (const auto& [id, info] : md::Registry().modules()) {
-        std::printf("%s\n", md::DescribeModuleType(*info).c_str());
-    }
-    return 0;
-}
 
 struct Command {
     std::string_view name;
     std::string_view usage;
-    int (*run)(Args args);
+    int (*run)(mdpatch::Args args);
 };
 
 constexpr Command kCommands[] = {
-    {"types", "types    list the registered module types", &ListTypes},
+    {"types", "types                        list the registered module types", &mdpatch::RunTypes},
+    {"dump", "dump FILE [-o OUT.txt]       print a patch as patch text", &mdpatch::RunDump},
+    {"build", "build FILE.txt -o FILE.dat   compile patch text into an archive",
+     &mdpatch::RunBuild},
+    {"pack", "pack FILE.dat PLUGIN -o OUT  copy a plug-in library with the patch embedded",
+     &mdpatch::RunPack},
 };
 
 int Usage() {
@@ -45,7 +43,7 @@ int main(int argc, char** argv) {
     if (argc < 2) return Usage();
     const std::string_view name = argv[1];
     for (const Command& c : kCommands) {
-        if (c.name == name) return c.run(Args(argv + 2, static_cast<size_t>(argc - 2)));
+        if (c.name == name) return c.run(mdpatch::Args(argv + 2, static_cast<size_t>(argc - 2)));
     }
     return Usage();
 }
