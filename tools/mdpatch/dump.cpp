@@ -14,7 +14,7 @@
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/resources.h"
-#include "tools/mdpatch/commands.h"
+#include "tools/mdpatch/cli.h"
 #include "tools/patch_text/patch_text.h"
 
 namespace mdpatch {
@@ -24,23 +24,11 @@ namespace {
 namespace platform = md::platform;
 
 int Usage() {
-    std::fputs("usage: mdpatch dump FILE [-o OUT.txt]\n", stderr);
-    return 2;
+    return mdpatch::Usage("dump FILE [-o OUT.txt]");
 }
 
 int Fail(const std::string& file, std::string_view problem) {
-    std::fprintf(stderr, "mdpatch dump: %s: %.*s\n", file.c_str(), static_cast<int>(problem.size()),
-                 problem.data());
-    return 1;
-}
-
-std::string_view ReadProblem(const std::string& path) {
-    if (!platform::FileExists(path)) return "no such file";
-    if (platform::IsDirectory(path)) return "is a folder";
-    const auto reader = platform::FileReader::Open(path);
-    if (!reader.IsOpen()) return "cannot open";
-    if (reader.size() > platform::kMaxWholeFileSize) return "too large";
-    return "cannot read";
+    return mdpatch::Fail("dump", file, problem);
 }
 
 // The archive bytes: the library's patch resource, unscrambled, else the file itself.
@@ -61,21 +49,10 @@ bool WriteText(const std::string& path, const std::string& text) {
 }  // namespace
 
 int RunDump(Args args) {
-    std::vector<std::string> inputs;
-    std::optional<std::string> out;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        if (arg == "-o") {
-            if (out || i + 1 == args.size()) return Usage();
-            out = args[++i];
-        } else if (arg.size() > 1 && arg.front() == '-') {
-            return Usage();
-        } else {
-            inputs.emplace_back(arg);
-        }
-    }
-    if (inputs.size() != 1 || (out && out->empty())) return Usage();
-    const std::string& file = inputs[0];
+    const std::optional<CommandLine> cl = ParseCommandLine(args);
+    if (!cl || cl->inputs.size() != 1) return Usage();
+    const std::optional<std::string>& out = cl->out;
+    const std::string& file = cl->inputs[0];
 
     const auto bytes = PatchBytes(file);
     if (!bytes) return Fail(file, ReadProblem(file));

@@ -12,7 +12,7 @@
 #include "document/scramble.h"
 #include "platform/files.h"
 #include "platform/resources.h"
-#include "tools/mdpatch/commands.h"
+#include "tools/mdpatch/cli.h"
 
 namespace mdpatch {
 
@@ -21,47 +21,21 @@ namespace {
 namespace platform = md::platform;
 
 int Usage() {
-    std::fputs("usage: mdpatch pack FILE.dat PLUGIN -o OUT\n", stderr);
-    return 2;
+    return mdpatch::Usage("pack FILE.dat PLUGIN -o OUT");
 }
 
 int Fail(const std::string& file, std::string_view problem) {
-    std::fprintf(stderr, "mdpatch pack: %s: %.*s\n", file.c_str(), static_cast<int>(problem.size()),
-                 problem.data());
-    return 1;
-}
-
-// Why `path` couldn't be read whole.
-std::string_view ReadProblem(const std::string& path) {
-    if (!platform::FileExists(path)) return "no such file";
-    if (platform::IsDirectory(path)) return "is a folder";
-    const auto reader = platform::FileReader::Open(path);
-    if (!reader.IsOpen()) return "cannot open";
-    if (reader.size() > platform::kMaxWholeFileSize) return "too large";
-    return "cannot read";
+    return mdpatch::Fail("pack", file, problem);
 }
 
 }  // namespace
 
 int RunPack(Args args) {
-    std::vector<std::string> inputs;
-    std::string out;
-    bool have_out = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        if (arg == "-o") {
-            if (have_out || i + 1 == args.size()) return Usage();
-            out = args[++i];
-            have_out = true;
-        } else if (arg.size() > 1 && arg.front() == '-') {
-            return Usage();  // no other options
-        } else {
-            inputs.emplace_back(arg);
-        }
-    }
-    if (inputs.size() != 2 || !have_out || out.empty()) return Usage();
-    const std::string& archive_path = inputs[0];
-    const std::string& plugin_path = inputs[1];
+    const std::optional<CommandLine> cl = ParseCommandLine(args);
+    if (!cl || cl->inputs.size() != 2 || !cl->out) return Usage();
+    const std::string& out = *cl->out;
+    const std::string& archive_path = cl->inputs[0];
+    const std::string& plugin_path = cl->inputs[1];
 
     auto archive = platform::ReadWholeFile(archive_path);
     if (!archive) return Fail(archive_path, ReadProblem(archive_path));
