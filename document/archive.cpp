@@ -270,7 +270,7 @@ const SerialClass& Archive::ClassAt(uint32_t index) const {
 
 uint32_t Archive::NewObject(const SerialClass& cls) {
     if (cls.create == nullptr) Fail("class can't be stored");
-    if (depth_ >= kMaxDepth) Fail("objects nested too deep");
+    if (depth_ >= max_depth_) Fail("objects nested too deep");
     const uint32_t index = static_cast<uint32_t>(entries_.size());
     LoadEntry entry;
     entry.owned = cls.create();
@@ -348,10 +348,21 @@ ArchObject* Archive::LoadRef(const SerialClass& expected) {
 }
 
 void Archive::Untagged(ArchObject& o) {
-    if (IsLoading() && depth_ >= kMaxDepth) Fail("objects nested too deep");
+    if (IsLoading() && depth_ >= max_depth_) Fail("objects nested too deep");
     ++depth_;
     o.Serialize(*this);
     --depth_;
+}
+
+Archive::ContainerLevel::ContainerLevel(Archive& ar) : ar_(ar) {
+    if (ar_.IsLoading() && ar_.container_depth_ >= kMaxContainerDepth) {
+        ar_.Fail("containers nested too deep");
+    }
+    ++ar_.container_depth_;
+}
+
+Archive::ContainerLevel::~ContainerLevel() {
+    --ar_.container_depth_;
 }
 
 std::vector<std::unique_ptr<ArchObject>> Archive::TakeLooseObjects() {
@@ -359,7 +370,13 @@ std::vector<std::unique_ptr<ArchObject>> Archive::TakeLooseObjects() {
     for (LoadEntry& e : entries_) {
         if (e.owned) loose.push_back(std::move(e.owned));
     }
+    for (auto& o : kept_) loose.push_back(std::move(o));
+    kept_.clear();
     return loose;
+}
+
+void Archive::Keep(std::unique_ptr<ArchObject> o) {
+    if (o) kept_.push_back(std::move(o));
 }
 
 // ---- tagged objects, storing ----

@@ -210,9 +210,29 @@ public:
     size_t remaining() const { return in_.size() - pos_; }
     // Loading: the objects read that no record took, handed to the caller.
     std::vector<std::unique_ptr<ArchObject>> TakeLooseObjects();
+    // Loading: takes back an object that a record took and doesn't keep, so that references to
+    // it read later stay valid; it is handed over with the loose objects.
+    void Keep(std::unique_ptr<ArchObject> o);
 
-    // Deepest nesting of object records accepted on loading.
+    // Deepest nesting of object records accepted on loading, by default: what a small stack
+    // bears. A caller that reads on a stack of its own sizes the limit to it.
     static constexpr int kMaxDepth = 256;
+    void set_max_depth(int depth) { max_depth_ = depth; }
+
+    // Containers nested in containers, counted while loading: their tree is walked (and
+    // destroyed) recursively on whatever stack the document later lives on, so their depth
+    // is bounded on its own. Hold a ContainerLevel while reading a container's record.
+    static constexpr int kMaxContainerDepth = 100;
+    class ContainerLevel {
+    public:
+        explicit ContainerLevel(Archive& ar);
+        ~ContainerLevel();
+        ContainerLevel(const ContainerLevel&) = delete;
+        ContainerLevel& operator=(const ContainerLevel&) = delete;
+
+    private:
+        Archive& ar_;
+    };
 
 private:
     explicit Archive(Mode mode);
@@ -236,10 +256,13 @@ private:
     Mode mode_;
     int32_t version_ = kArchiveVersion;
     int depth_ = 0;
+    int max_depth_ = kMaxDepth;
+    int container_depth_ = 0;
     // loading
     std::span<const uint8_t> in_;
     size_t pos_ = 0;
     std::vector<LoadEntry> entries_;  // index 0 unused (null)
+    std::vector<std::unique_ptr<ArchObject>> kept_;
     // storing
     std::vector<uint8_t> out_;
     std::unordered_map<const ArchObject*, uint32_t> stored_objects_;

@@ -209,6 +209,7 @@ void CContainer::DeriveIoPlugs() {
 }
 
 void CContainer::Serialize(Archive& ar) {
+    const Archive::ContainerLevel level(ar);
     CUG_with_patches::Serialize(ar);
     const int32_t v = ar.v();
     if (v < 10) {
@@ -221,7 +222,9 @@ void CContainer::Serialize(Archive& ar) {
                 if (!o) continue;
                 std::unique_ptr<CDocOb> child(static_cast<CDocOb*>(o.release()));
                 if (auto* old = dynamic_cast<CLine*>(child.get())) {
-                    child = std::make_unique<CLine2>(old->from(), old->to());
+                    auto line = std::make_unique<CLine2>(old->from(), old->to());
+                    ar.Keep(std::move(child));
+                    child = std::move(line);
                 }
                 AddChild(std::move(child));
             }
@@ -244,7 +247,9 @@ void CContainer::Serialize(Archive& ar) {
                 std::unique_ptr<CDocOb> child(static_cast<CDocOb*>(o.release()));
                 if (v < 45) {
                     if (auto* old = dynamic_cast<CLine*>(child.get())) {
-                        child = std::make_unique<CLine2>(old->from(), old->to());
+                        auto line = std::make_unique<CLine2>(old->from(), old->to());
+                        ar.Keep(std::move(child));
+                        child = std::move(line);
                     }
                 }
                 AddChild(std::move(child));

@@ -13,6 +13,7 @@
 #include "platform/message_box.h"
 #include "platform/module_path.h"
 #include "platform/resources.h"
+#include "platform/threads.h"
 
 namespace md {
 
@@ -110,6 +111,16 @@ bool PatchDocument::Load(const std::string& library_path) {
     return false;
 }
 
+namespace {
+
+// The stack the archive is read on, and the record nesting it bears. Records nest deeply in
+// big patches (a plug's connections hold the plugs at their other ends, which hold theirs
+// ...); one level takes well under 8 KiB of stack, sanitizers included.
+constexpr size_t kLoadStackBytes = sizeof(void*) >= 8 ? size_t{256} << 20 : size_t{32} << 20;
+constexpr int kLoadMaxDepth = static_cast<int>(kLoadStackBytes / 8192);
+
+}  // namespace
+
 bool PatchDocument::LoadFromBytes(std::span<const uint8_t> bytes, const LoadOptions& options) {
     root_.reset();
     loose_.clear();
@@ -117,40 +128,53 @@ bool PatchDocument::LoadFromBytes(std::span<const uint8_t> bytes, const LoadOpti
     error_.clear();
     data_folder_ = options.data_folder;
     header_ = DocumentHeader{};
-    try {
-        Archive ar = Archive::ForLoading(bytes);
-        int32_t version = 0;
-        ar.Int32(version);
-        header_.version = version;
-        if (version > kArchiveVersion) {
-            char text[256];
-            std::snprintf(text, sizeof text, load_message::kNewerVersion, version * 0.01);
-            platform::ShowMessage(text, platform::MessageIcon::Information);
-            return false;
+    bool loaded = false;
+    const auto load = [&](int max_depth) {
+        try {
+            loaded = ReadArchive(bytes, options, max_depth);
+        } catch (const std::exception& e) {
+            error_ = e.what();
         }
-        ar.set_v(version);
-        std::unique_ptr<CContainer> root;
-        std::vector<EmbeddedFile> files;
-        SerializeHeader(ar, &root, files, options);
-        if (!root) return false;
-        loose_ = ar.TakeLooseObjects();
-        TakeEmbeddedFiles(std::move(files), options);
-        set_root(std::move(root));
-        root_->CompleteLoad();
-        if (version <= 56) {
-            // Files this old don't store the editor size: the patch's panel window gives it.
-            const Rect& r = root_->panel_view_rect;
-            header_.panel_width = r.right - r.left;
-            header_.panel_height = r.bottom - r.top;
-        }
-        return true;
-    } catch (const std::exception& e) {
-        error_ = e.what();
+    };
+    if (!platform::RunWithStack(kLoadStackBytes, [&] { load(kLoadMaxDepth); })) {
+        load(Archive::kMaxDepth);
     }
+    if (loaded) return true;
     root_.reset();
     loose_.clear();
     files_.clear();
     return false;
+}
+
+bool PatchDocument::ReadArchive(std::span<const uint8_t> bytes, const LoadOptions& options,
+                                int max_depth) {
+    Archive ar = Archive::ForLoading(bytes);
+    ar.set_max_depth(max_depth);
+    int32_t version = 0;
+    ar.Int32(version);
+    header_.version = version;
+    if (version > kArchiveVersion) {
+        char text[256];
+        std::snprintf(text, sizeof text, load_message::kNewerVersion, version * 0.01);
+        platform::ShowMessage(text, platform::MessageIcon::Information);
+        return false;
+    }
+    ar.set_v(version);
+    std::unique_ptr<CContainer> root;
+    std::vector<EmbeddedFile> files;
+    SerializeHeader(ar, &root, files, options);
+    if (!root) return false;
+    loose_ = ar.TakeLooseObjects();
+    TakeEmbeddedFiles(std::move(files), options);
+    set_root(std::move(root));
+    root_->CompleteLoad();
+    if (version <= 56) {
+        // Files this old don't store the editor size: the patch's panel window gives it.
+        const Rect& r = root_->panel_view_rect;
+        header_.panel_width = r.right - r.left;
+        header_.panel_height = r.bottom - r.top;
+    }
+    return true;
 }
 
 std::vector<uint8_t> PatchDocument::Save() const {
@@ -178,6 +202,7 @@ void PatchDocument::SerializeHeader(Archive& ar, std::unique_ptr<CContainer>* ro
             for (auto& r : records) {
                 if (!r) throw ArchiveError("null embedded file");
                 files.push_back(std::move(r->file));
+                ar.Keep(std::move(r));
             }
         }
     }
@@ -226,8 +251,11 @@ void PatchDocument::SerializeHeader(Archive& ar, std::unique_ptr<CContainer>* ro
                 for (int32_t i = 0; i < n; ++i) {
                     auto skin = std::make_unique<SkinInfo>();
                     ar.Untagged(*skin);
-                    if (app_.FindSkin(skin->name()) == nullptr)
+                    if (app_.FindSkin(skin->name()) == nullptr) {
                         app_.skins.push_back(std::move(skin));
+                    } else {
+                        ar.Keep(std::move(skin));
+                    }
                 }
             }
         }

@@ -126,6 +126,8 @@ public:
     void set_engine_switch(SoundEngineSwitch* s) { engine_switch_ = s; }
 
 private:
+    // The load proper, on the stack LoadFromBytes gives it; throws ArchiveError.
+    bool ReadArchive(std::span<const uint8_t> bytes, const LoadOptions& options, int max_depth);
     void SerializeHeader(Archive& ar, std::unique_ptr<CContainer>* root,
                          std::vector<EmbeddedFile>& files, const LoadOptions& options);
     void TakeEmbeddedFiles(std::vector<EmbeddedFile> files, const LoadOptions& options);

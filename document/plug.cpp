@@ -93,8 +93,7 @@ bool CPlug2::IsSpareCopy() const {
     if ((Flags() & plug_flag::kSpare) == 0 || PairConnected() || owner_ == nullptr) return false;
     for (const auto& p : owner_->plugs()) {
         const CPlug2& other = *p;
-        if (&other != this && other.descriptor_index() == descriptor_index_ &&
-            typeid(other) == typeid(*this) && other.PairConnected()) {
+        if (&other != this && &other.Descriptor() == &Descriptor() && other.PairConnected()) {
             return true;
         }
     }
@@ -120,8 +119,8 @@ bool HasOtherFreeSpare(const CPlug2& plug) {
     if (plug.owner() == nullptr) return false;
     for (const auto& p : plug.owner()->plugs()) {
         const CPlug2& other = *p;
-        if (&other != &plug && other.descriptor_index() == plug.descriptor_index() &&
-            typeid(other) == typeid(plug) && !other.PairConnected()) {
+        if (&other != &plug && &other.Descriptor() == &plug.Descriptor() &&
+            !other.PairConnected()) {
             return true;
         }
     }
@@ -227,8 +226,21 @@ void CPlugIO2::Serialize(Archive& ar) {
     }
 }
 
+namespace {
+
+bool OnContainer(const CPlugIO2& p) {
+    return dynamic_cast<const CContainer*>(p.owner()) != nullptr;
+}
+
+}  // namespace
+
+CPlugIO2* CPlugIO2::PairedWith() const {
+    if (partner_ == nullptr || partner_->partner_ != this) return nullptr;
+    return OnContainer(*this) != OnContainer(*partner_) ? partner_ : nullptr;
+}
+
 void CPlugIO2::AttachConnection(CLine2* line) {
-    CPlugIO2* partner = partner_;
+    CPlugIO2* partner = PairedWith();
     CPlug2::AttachConnection(line);
     if (DeriveIoFromWiring() && partner != nullptr) partner->set_io(io_direction_, io_data_type_);
 }
@@ -248,9 +260,12 @@ bool CPlugIO2::DeriveIoFromWiring() {
         }
         return false;
     };
-    const bool this_inner = owner() != nullptr && (owner()->type_flags() & 0x0004) != 0;
-    if (partner_ != nullptr && judge(*partner_, !this_inner)) return true;
-    return judge(*this, this_inner);
+    // The inner side's wiring first, whichever plug of the pair asks, so that both agree.
+    const CPlugIO2* partner = PairedWith();
+    const CPlugIO2* inner = OnContainer(*this) ? partner : this;
+    const CPlugIO2* outer = OnContainer(*this) ? this : partner;
+    if (inner != nullptr && judge(*inner, true)) return true;
+    return outer != nullptr && judge(*outer, false);
 }
 
 int32_t CPlugControled::Flags() const {

@@ -89,6 +89,9 @@ class CPlugGui : public CPlug2 {
 public:
     using CPlug2::CPlug2;
     bool IsGuiSide() const override { return true; }
+    std::unique_ptr<CPlug2> MakeCopy() const override {
+        return std::make_unique<CPlugGui>(descriptor_index(), Descriptor().default_value);
+    }
     const InterfaceObject& Descriptor() const override;
 };
 
@@ -117,8 +120,11 @@ class CPlugIO2 : public CPlugNameable {
 public:
     using CPlugNameable::CPlugNameable;
 
-    CPlug2* Partner() const override { return partner_; }
+    CPlug2* Partner() const override { return PairedWith(); }
     CPlugIO2* partner() const { return partner_; }
+    // The partner when the link is mutual and crosses a container boundary (one plug on a
+    // container, the other not); null for a link a damaged file made one-sided or same-sided.
+    CPlugIO2* PairedWith() const;
     void set_partner(CPlugIO2* partner) { partner_ = partner; }
 
     // Direction of the connection through the boundary, seen from outside the container

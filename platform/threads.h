@@ -1,7 +1,9 @@
 // Thread helpers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 
 namespace md::platform {
 
@@ -12,5 +14,11 @@ void Sleep(uint32_t milliseconds);
 // The operating system's id of the calling thread: stable for the thread's life, distinct
 // between live threads. Any thread.
 uint64_t CurrentThreadId();
+
+// Runs `work` on a new thread whose stack holds `stack_bytes`, and waits for it to finish.
+// For deeply recursive work (reading nested archive records) that must not depend on the
+// caller's stack, which a host may keep small. False, without running `work`, when no such
+// thread can be made. `work` must not throw. Any thread except the audio thread.
+bool RunWithStack(size_t stack_bytes, const std::function<void()>& work);
 
 }  // namespace md::platform

@@ -1,6 +1,7 @@
 // Thread helpers on POSIX systems.
 #ifndef _WIN32
 
+#include <pthread.h>
 #include <sched.h>
 #include <time.h>
 
@@ -43,6 +44,27 @@ uint64_t CurrentThreadId() {
 #else
     return static_cast<uint64_t>(std::hash<std::thread::id>{}(std::this_thread::get_id()));
 #endif
+}
+
+namespace {
+
+void* RunWork(void* arg) {
+    (*static_cast<const std::function<void()>*>(arg))();
+    return nullptr;
+}
+
+}  // namespace
+
+bool RunWithStack(size_t stack_bytes, const std::function<void()>& work) {
+    pthread_attr_t attr;
+    if (::pthread_attr_init(&attr) != 0) return false;
+    bool ok = ::pthread_attr_setstacksize(&attr, stack_bytes) == 0;
+    pthread_t thread{};
+    ok = ok &&
+         ::pthread_create(&thread, &attr, &RunWork, const_cast<std::function<void()>*>(&work)) == 0;
+    ::pthread_attr_destroy(&attr);
+    if (ok) ::pthread_join(thread, nullptr);
+    return ok;
 }
 
 }  // namespace md::platform

@@ -199,3 +199,63 @@ TEST(DocumentTree, FeaturesGetPlugsWhenMadeAndWhenNewerThanTheFile) {
 
 }  // namespace
 }  // namespace md
+
+namespace md {
+namespace {
+
+// Sources and sinks wired in a zigzag (each source feeds two sinks, each sink mixes two
+// sources), so that writing the first plug writes the whole chain nested inside it.
+TEST(DocumentTree, DeeplyNestedRecordsOfABigPatchLoad) {
+    test::RegisterTestModuleTypes();
+    ApplicationFiles app;
+    PatchDocument doc(app);
+    doc.set_root(std::unique_ptr<CContainer>(
+        static_cast<CContainer*>(Registry().CreateDocObject("Container").release())));
+    CContainer& root = *doc.root();
+    root.EnsurePatchManager();
+    constexpr int kPairs = 2000;
+    std::vector<CUG*> sources, sinks;
+    for (int i = 0; i < kPairs; ++i) {
+        sources.push_back(Add<CUG>(test::kTestSource, root));
+        sinks.push_back(Add<CUG>(test::kTestSink, root));
+    }
+    for (int i = 0; i < kPairs; ++i) {
+        ASSERT_NE(Connect(*sources[i]->FindPlug("Out"), *sinks[i]->FindPlug("In")), nullptr);
+        if (i + 1 < kPairs) {
+            ASSERT_NE(Connect(*sources[i + 1]->FindPlug("Out"), *sinks[i]->FindPlug("In")),
+                      nullptr);
+        }
+    }
+    const std::vector<uint8_t> bytes = doc.Save();
+
+    // The records nest about four levels per pair, far deeper than a small stack allows; the
+    // document reads them on a stack of its own.
+    ApplicationFiles app2;
+    PatchDocument loaded(app2);
+    LoadOptions tool;
+    tool.plugin_mode = false;
+    ASSERT_TRUE(loaded.LoadFromBytes(bytes, tool)) << loaded.error();
+    EXPECT_EQ(loaded.root()->children().size(), root.children().size());
+    EXPECT_EQ(loaded.Save(), bytes);
+}
+
+TEST(DocumentTree, ContainersNestedBeyondTheLimitAreRefused) {
+    for (const int depth : {Archive::kMaxContainerDepth - 1, Archive::kMaxContainerDepth + 1}) {
+        SCOPED_TRACE(depth);
+        ApplicationFiles app;
+        PatchDocument doc(app);
+        doc.set_root(std::unique_ptr<CContainer>(
+            static_cast<CContainer*>(Registry().CreateDocObject("Container").release())));
+        CContainer* c = doc.root();
+        for (int i = 0; i < depth; ++i) c = Add<CContainer>("Container", *c);
+        ApplicationFiles app2;
+        PatchDocument loaded(app2);
+        LoadOptions tool;
+        tool.plugin_mode = false;
+        const bool ok = loaded.LoadFromBytes(doc.Save(), tool);
+        EXPECT_EQ(ok, depth + 1 <= Archive::kMaxContainerDepth) << loaded.error();
+    }
+}
+
+}  // namespace
+}  // namespace md

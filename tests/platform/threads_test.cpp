@@ -35,5 +35,27 @@ TEST(PlatformThreads, ThreadIdsAreStablePerThreadAndDistinct) {
     EXPECT_NE(other_first, main_id);
 }
 
+// Recursion that keeps `bytes` of stack in use at its deepest point.
+size_t UseStack(size_t bytes) {
+    volatile char frame[4096];
+    frame[0] = static_cast<char>(bytes);
+    if (bytes <= sizeof frame) return frame[0];
+    return UseStack(bytes - sizeof frame) + frame[0];
+}
+
+TEST(PlatformThreads, WorkRunsToTheEndOnAThreadWithTheStackAsked) {
+    const uint64_t caller = CurrentThreadId();
+    uint64_t worker = caller;
+    bool finished = false;
+    // 32 MiB of recursion: more than a default thread stack holds.
+    ASSERT_TRUE(RunWithStack(size_t{64} << 20, [&] {
+        worker = CurrentThreadId();
+        UseStack(size_t{32} << 20);
+        finished = true;
+    }));
+    EXPECT_TRUE(finished) << "returns only after the work is done";
+    EXPECT_NE(worker, caller);
+}
+
 }  // namespace
 }  // namespace md::platform
