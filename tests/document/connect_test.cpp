@@ -4,6 +4,7 @@
 
 #include "document/container.h"
 #include "document/module_registry.h"
+#include "document/patch_document.h"
 #include "tests/document/test_module_types.h"
 #include "tests/support/message_capture.h"
 
@@ -214,6 +215,63 @@ TEST_F(ConnectTest, DisabledFollowsTheContainer) {
     m->set_disabled_flag(true);
     EXPECT_TRUE(m->IsDisabled());
     EXPECT_FALSE(inner->IsDisabled());
+}
+
+}  // namespace
+}  // namespace md
+
+namespace md {
+namespace {
+
+// A sound engine that stops after being asked `stop_after` times whether it has (never when
+// negative).
+class FakeEngine : public SoundEngineSwitch {
+public:
+    explicit FakeEngine(int stop_after) : stop_after_(stop_after) {}
+    bool IsRunning() const override { return running_; }
+    void RequestStop() override { ++stop_requests; }
+    bool HasStopped() const override {
+        if (stop_after_ >= 0 && ++asked_ > stop_after_) running_ = false;
+        return !running_;
+    }
+    void Start() override {
+        running_ = true;
+        ++starts;
+    }
+    int stop_requests = 0;
+    int starts = 0;
+
+private:
+    int stop_after_;
+    mutable int asked_ = 0;
+    mutable bool running_ = true;
+};
+
+TEST_F(ConnectTest, RunningEngineIsStoppedAndRestartedAroundAConnection) {
+    for (const int stop_after : {2, -1}) {
+        SCOPED_TRACE(stop_after);
+        ApplicationFiles app;
+        PatchDocument doc(app);
+        doc.set_root(std::unique_ptr<CContainer>(
+            static_cast<CContainer*>(Registry().CreateDocObject("Container").release())));
+        FakeEngine engine(stop_after);
+        doc.set_engine_switch(&engine);
+        CUG* src = Add<CUG>(test::kTestSource, doc.root());
+        CUG* sink = Add<CUG>(test::kTestSink, doc.root());
+
+        test::MessageCapture messages;
+        EXPECT_NE(Connect(*src->FindPlug("Out"), *sink->FindPlug("In")), nullptr)
+            << "the connection is made either way";
+        EXPECT_EQ(engine.stop_requests, 1);
+        EXPECT_EQ(engine.starts, 1);
+        if (stop_after < 0) {
+            ASSERT_EQ(messages.messages().size(), 1u);
+            EXPECT_EQ(messages.messages()[0].text, connect_message::kEngineNotResponding);
+            EXPECT_EQ(messages.messages()[0].icon, platform::MessageIcon::Warning);
+        } else {
+            EXPECT_TRUE(messages.messages().empty());
+        }
+    }
 }
 
 }  // namespace
