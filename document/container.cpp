@@ -39,10 +39,6 @@ CContainer::CContainer() {
 }
 CContainer::~CContainer() = default;
 
-void CContainer::CreateFromType(Module_Info* type) {
-    CUG_with_patches::CreateFromType(type);
-}
-
 CDocOb* CContainer::AddChild(std::unique_ptr<CDocOb> child) {
     if (!child) return nullptr;
     child->set_parent(this);

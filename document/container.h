@@ -21,8 +21,6 @@ public:
     CContainer();
     ~CContainer() override;
 
-    void CreateFromType(Module_Info* type) override;
-
     // ---- children ----
     const std::vector<std::unique_ptr<CDocOb>>& children() const { return children_; }
     CDocOb* AddChild(std::unique_ptr<CDocOb> child);

@@ -302,9 +302,11 @@ void PatchDocument::TakeEmbeddedFiles(std::vector<EmbeddedFile> files, const Loa
             folder_made = true;
         }
         const std::string file_name(StoredFileName(f.name));
-        std::string path = platform::JoinPath(options.data_folder, file_name);
+        // Only the name part is used, so nothing lands outside the data folder.
+        const bool usable = !file_name.empty() && file_name != "." && file_name != "..";
+        std::string path = usable ? platform::JoinPath(options.data_folder, file_name) : "";
         const std::optional<int64_t> existing = platform::LastWriteTime(path);
-        const bool write = !existing || (library_time && *existing < *library_time);
+        const bool write = usable && (!existing || (library_time && *existing < *library_time));
         if (write && !platform::WriteWholeFile(path, f.data)) path.clear();
         Registry().RegisterPluginFile("", file_name, path);
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "document/container.h"
 #include "document/module_registry.h"
@@ -321,6 +322,32 @@ TEST_F(PatchDocumentFiles, ExtractedFileIsRenewedOnlyWhenOlderThanTheLibrary) {
     EXPECT_GE(registered("Older.dll"), 1);
     EXPECT_GE(registered("Fresh.dll"), 1);
     EXPECT_TRUE(app.embedded.empty());
+}
+
+TEST_F(PatchDocumentFiles, ExtractedFilesStayInsideTheDataFolder) {
+    ApplicationFiles app;
+    PatchDocument doc(app);
+    LoadOptions options;
+    options.data_folder = data_folder();
+    options.library_path = library();
+    const std::vector<uint8_t> content = {'x'};
+    ASSERT_TRUE(doc.LoadFromBytes(WithFiles({{"..\\..\\Escape.dll", content},
+                                             {"../Up.dll", content},
+                                             {"..", content},
+                                             {"", content}}),
+                                  options))
+        << doc.error();
+    EXPECT_TRUE(platform::FileExists(data_folder() + "Escape.dll"));
+    EXPECT_TRUE(platform::FileExists(data_folder() + "Up.dll"));
+    EXPECT_FALSE(platform::FileExists(temp_ / "Escape.dll"));
+    EXPECT_FALSE(platform::FileExists(temp_ / "Up.dll"));
+    // Nothing else was written: the names "..", "" give no file at all.
+    std::vector<std::string> written;
+    for (const auto& e : std::filesystem::directory_iterator(data_folder())) {
+        written.push_back(e.path().filename().string());
+    }
+    std::sort(written.begin(), written.end());
+    EXPECT_EQ(written, (std::vector<std::string>{"Escape.dll", "Up.dll"}));
 }
 
 TEST_F(PatchDocumentFiles, SecondLoadKeepsTheFirstEmbeddedFiles) {
