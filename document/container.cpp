@@ -204,25 +204,32 @@ void CContainer::DeriveIoPlugs() {
     }
 }
 
+void CContainer::AddLoadedChild(Archive& ar, std::unique_ptr<ArchObject> o) {
+    std::unique_ptr<CDocOb> child(static_cast<CDocOb*>(o.release()));
+    // Files before version 45 store old connections; each becomes a CLine2 of the same plugs.
+    // The old object stays with the archive, since later records may refer to it.
+    if (ar.v() < 45) {
+        if (auto* old = dynamic_cast<CLine*>(child.get())) {
+            auto line = std::make_unique<CLine2>(old->from(), old->to());
+            ar.Keep(std::move(child));
+            child = std::move(line);
+        }
+    }
+    AddChild(std::move(child));
+}
+
 void CContainer::Serialize(Archive& ar) {
     const Archive::ContainerLevel level(ar);
     CUG_with_patches::Serialize(ar);
     const int32_t v = ar.v();
     if (v < 10) {
-        // Old drawing objects: connections become CLine2, the rest are kept as they are.
+        // Old drawing objects, counted: connections become CLine2, the rest are kept.
         uint32_t n = static_cast<uint32_t>(children_.size());
         ar.Count(n, 2);
         if (ar.IsLoading()) {
             for (uint32_t i = 0; i < n; ++i) {
                 std::unique_ptr<ArchObject> o = ar.LoadOwned(CDocOb::kClass);
-                if (!o) continue;
-                std::unique_ptr<CDocOb> child(static_cast<CDocOb*>(o.release()));
-                if (auto* old = dynamic_cast<CLine*>(child.get())) {
-                    auto line = std::make_unique<CLine2>(old->from(), old->to());
-                    ar.Keep(std::move(child));
-                    child = std::move(line);
-                }
-                AddChild(std::move(child));
+                if (o) AddLoadedChild(ar, std::move(o));
             }
         } else {
             for (const auto& c : children_) ar.StoreObject(c.get());
@@ -240,15 +247,7 @@ void CContainer::Serialize(Archive& ar) {
             for (int32_t i = 0; !counted || i < count; ++i) {
                 std::unique_ptr<ArchObject> o = ar.LoadOwned(CDocOb::kClass);
                 if (!o) break;
-                std::unique_ptr<CDocOb> child(static_cast<CDocOb*>(o.release()));
-                if (v < 45) {
-                    if (auto* old = dynamic_cast<CLine*>(child.get())) {
-                        auto line = std::make_unique<CLine2>(old->from(), old->to());
-                        ar.Keep(std::move(child));
-                        child = std::move(line);
-                    }
-                }
-                AddChild(std::move(child));
+                AddLoadedChild(ar, std::move(o));
             }
         } else {
             for (const auto& c : children_) ar.StoreObject(c.get());

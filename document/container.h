@@ -66,6 +66,8 @@ public:
     void Serialize(Archive& ar) override;
 
 private:
+    // Adds a child just read, converting an old connection.
+    void AddLoadedChild(Archive& ar, std::unique_ptr<ArchObject> o);
     void FixUpAfterLoad();
     void PairIoPlugs(CUG& io);
     void AttachAllConnections();

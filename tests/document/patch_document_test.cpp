@@ -229,6 +229,22 @@ TEST_F(PatchDocumentFiles, ResourceIsPreferredOverTheDataFile) {
     EXPECT_EQ(doc.root()->title(), "from dat");
 }
 
+TEST_F(PatchDocumentFiles, DamagedPatchIsReportedAndLeavesNoTree) {
+    ASSERT_TRUE(platform::WriteWholeFile(library(), std::vector<uint8_t>(10, 0)));
+    std::vector<uint8_t> bytes = RootTitled("cut short");
+    bytes.resize(bytes.size() / 2);
+    ASSERT_TRUE(platform::WriteWholeFile(dat(), bytes));
+    test::MessageCapture messages;
+    ApplicationFiles app;
+    PatchDocument doc(app);
+    EXPECT_FALSE(doc.Load(library()));
+    EXPECT_EQ(doc.root(), nullptr);
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_TRUE(messages.messages()[0].text.starts_with(
+        "Synth.so: Can't load the patch, its data is damaged. ("))
+        << messages.messages()[0].text;
+}
+
 TEST_F(PatchDocumentFiles, MissingDataFileIsReported) {
     ASSERT_TRUE(platform::WriteWholeFile(library(), std::vector<uint8_t>(10, 0)));
     test::MessageCapture messages;

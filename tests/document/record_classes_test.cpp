@@ -20,38 +20,24 @@
 #include "hostedvst/vst_plugin_doc.h"
 #include "tests/support/archive_bytes.h"
 #include "tests/support/message_capture.h"
+#include "tests/support/record_io.h"
 
 namespace md {
 namespace {
 
 using test::ArchiveBytes;
-using Bytes = std::vector<uint8_t>;
-using Loose = std::vector<std::unique_ptr<ArchObject>>;
+using test::Bytes;
+using test::ExpectRefused;
+using test::LoadInto;
+using test::Loose;
+using test::Store;
 
 // ---- helpers ----
-
-// The record of `o` as written at version `v`.
-Bytes RecordAt(ArchObject& o, int32_t v) {
-    Archive ar = Archive::ForStoring();
-    ar.set_v(v);
-    ar.Untagged(o);
-    return ar.TakeBytes();
-}
 
 Bytes CugRecord(int32_t v, const std::string& title = "Knob") {
     CUG m;
     m.set_title(title);
-    return RecordAt(m, v);
-}
-
-// Reads `bytes` as the record of `o` at version `v`, which must use every byte. Objects the
-// record refers to but doesn't own go to `loose`.
-void LoadInto(ArchObject& o, const Bytes& bytes, int32_t v, Loose* loose = nullptr) {
-    Archive ar = Archive::ForLoading(bytes);
-    ar.set_v(v);
-    ar.Untagged(o);
-    EXPECT_EQ(ar.remaining(), 0u) << "record not read to its end";
-    if (loose != nullptr) *loose = ar.TakeLooseObjects();
+    return Store(m, v);
 }
 
 std::unique_ptr<ArchObject> Create(const char* class_name) {
@@ -63,10 +49,6 @@ std::unique_ptr<ArchObject> Create(const char* class_name) {
     return c->create();
 }
 
-Bytes Store(ArchObject& o) {
-    return RecordAt(o, kArchiveVersion);
-}
-
 // Writes `o`, reads the bytes into a new object of its class and writes that: both writes
 // must be the same. Returns them.
 Bytes StoreStable(ArchObject& o) {
@@ -76,14 +58,6 @@ Bytes StoreStable(ArchObject& o) {
     LoadInto(*again, first, kArchiveVersion, &loose);
     EXPECT_EQ(Store(*again), first) << "second write differs";
     return first;
-}
-
-template <class T>
-void ExpectRefused(const Bytes& bytes, int32_t v) {
-    Archive ar = Archive::ForLoading(bytes);
-    ar.set_v(v);
-    T o;
-    EXPECT_THROW(ar.Untagged(o), ArchiveError);
 }
 
 Bytes Int32s(const std::vector<int32_t>& xs) {
@@ -297,7 +271,7 @@ Bytes PanelObjectRecord(const std::string& title, const Rect& r = {10, 20, 30, 4
     control_ob_base o;
     o.set_title(title);
     o.panel_rect = r;
-    return RecordAt(o, kArchiveVersion);
+    return Store(o, kArchiveVersion);
 }
 
 TEST(PanelObjectRecord, EntriesOfThreeRunUntilMinusOne) {
@@ -305,7 +279,7 @@ TEST(PanelObjectRecord, EntriesOfThreeRunUntilMinusOne) {
     const Bytes bytes = ArchiveBytes()
                             .append(CugRecord(kArchiveVersion, "Image"))
                             .new_class("CGraphicObject")
-                            .append(RecordAt(drawing, kArchiveVersion))
+                            .append(Store(drawing, kArchiveVersion))
                             .rect(5, 6, 7, 8)
                             .append(Int32s({1, 2, 3, 4, -1, 6, -1}))
                             .bytes();
@@ -356,7 +330,7 @@ TEST(PanelObjectRecord, GroupMembersRunUntilANullObject) {
                                         .null()
                                         .rect(0, 0, 0, 0)
                                         .new_class("CPortal")
-                                        .append(RecordAt(portal, kArchiveVersion))
+                                        .append(Store(portal, kArchiveVersion))
                                         .null()
                                         .bytes(),
                                     kArchiveVersion);
@@ -383,15 +357,15 @@ TEST(PanelObjectRecord, PagedGroupKeepsEveryPairAndEachDocumentObjectOnce) {
                             .rect(0, 0, 200, 100)
                             .rect(0, 20, 200, 100)
                             .new_class("CPortal")  // class 1, object 2
-                            .append(RecordAt(portal, kArchiveVersion))
+                            .append(Store(portal, kArchiveVersion))
                             .le32(1)
                             .new_class("CGraphicObject")  // class 3, object 4
-                            .append(RecordAt(drawing, kArchiveVersion))
+                            .append(Store(drawing, kArchiveVersion))
                             .le32(2)
                             .object_ref(2)
                             .le32(3)
                             .new_class("CPlug2", 2)  // not a document object
-                            .append(RecordAt(plug, kArchiveVersion))
+                            .append(Store(plug, kArchiveVersion))
                             .le32(4)
                             .null()
                             .bytes();
@@ -427,7 +401,7 @@ TEST(PanelObjectRecord, PanelBoxesAndPortalsByVersion) {
     typed.set_type(Registry().FindModule("Panel Group"));
     ASSERT_NE(typed.type(), nullptr);
     CPanelBox box;
-    LoadInto(box, ArchiveBytes().append(RecordAt(typed, 41)).text("Frame").rect(1, 1, 9, 9).bytes(),
+    LoadInto(box, ArchiveBytes().append(Store(typed, 41)).text("Frame").rect(1, 1, 9, 9).bytes(),
              41);
     EXPECT_EQ(box.type_id(), "Panel Group");
     EXPECT_EQ(box.title, "Frame");
@@ -438,7 +412,7 @@ TEST(PanelObjectRecord, PanelBoxesAndPortalsByVersion) {
         SCOPED_TRACE(v);
         CGraphicObject doc;
         ArchiveBytes b;
-        b.append(RecordAt(doc, v)).text("inner").rect(2, 3, 4, 5);
+        b.append(Store(doc, v)).text("inner").rect(2, 3, 4, 5);
         if (v >= 68) b.le32(9);
         CPortal portal;
         LoadInto(portal, b.bytes(), v);
@@ -463,7 +437,7 @@ TEST(ModuleRecord, PatchSelectBefore50IsAOneValueControl) {
     CUG expected;
     expected.set_type(Registry().FindModule("Patch Select"));
     expected.set_title("Knob");
-    EXPECT_EQ(StoreStable(old_select), RecordAt(expected, kArchiveVersion));
+    EXPECT_EQ(StoreStable(old_select), Store(expected, kArchiveVersion));
 
     Ctl_PatchSel select;
     LoadInto(select, CugRecord(50), 50);
@@ -503,7 +477,7 @@ TEST(SequencerRecord, PatternSequencerFieldsByVersion) {
         CControl base;
         base.set_title("Seq");
         ArchiveBytes b;
-        b.append(RecordAt(base, v));
+        b.append(Store(base, v));
         if (v < 18) b.append(Bytes(16, 0xAB));
         b.le32(77).le32(FloatBits(133.5f)).le32(2).le32(3).append(Int32s({0, 2, 1}));
         if (v >= 25) b.le32(2);
@@ -543,12 +517,7 @@ TEST(SequencerRecord, PatternSequencerFieldsByVersion) {
 TEST(SequencerRecord, DrumSequencerMasks) {
     CControl base;
     ArchiveBytes b;
-    b.append(RecordAt(base, kArchiveVersion))
-        .le32(0)
-        .le32(FloatBits(90.0f))
-        .le32(0)
-        .le32(0)
-        .le32(5);
+    b.append(Store(base, kArchiveVersion)).le32(0).le32(FloatBits(90.0f)).le32(0).le32(0).le32(5);
     b.le32(3).append(Int32s({0x1, 0x5, 0x80}));
     for (int p = 1; p < kSequencerPatterns; ++p) b.le32(0);
     CDrumSeq drums;
@@ -588,7 +557,7 @@ TEST(SequencerRecord, OldStepSequencer) {
 TEST(SequencerRecord, MalformedCountsAreRefused) {
     CControl base;
     const Bytes head =
-        ArchiveBytes().append(RecordAt(base, kArchiveVersion)).le32(0).le32(0).le32(0).bytes();
+        ArchiveBytes().append(Store(base, kArchiveVersion)).le32(0).le32(0).le32(0).bytes();
     const struct {
         const char* name;
         Bytes bytes;

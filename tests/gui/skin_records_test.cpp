@@ -8,34 +8,16 @@
 #include <vector>
 
 #include "tests/support/archive_bytes.h"
+#include "tests/support/record_io.h"
 
 namespace md {
 namespace {
 
 using test::ArchiveBytes;
-using Bytes = std::vector<uint8_t>;
-
-Bytes Store(ArchObject& o, int32_t v = kArchiveVersion) {
-    Archive ar = Archive::ForStoring();
-    ar.set_v(v);
-    ar.Untagged(o);
-    return ar.TakeBytes();
-}
-
-void LoadInto(ArchObject& o, const Bytes& bytes, int32_t v) {
-    Archive ar = Archive::ForLoading(bytes);
-    ar.set_v(v);
-    ar.Untagged(o);
-    EXPECT_EQ(ar.remaining(), 0u) << "record not read to its end";
-}
-
-template <class T>
-void ExpectRefused(const Bytes& bytes, int32_t v) {
-    Archive ar = Archive::ForLoading(bytes);
-    ar.set_v(v);
-    T o;
-    EXPECT_THROW(ar.Untagged(o), ArchiveError);
-}
+using test::Bytes;
+using test::ExpectRefused;
+using test::LoadInto;
+using test::Store;
 
 const Bytes kPng = {0x89, 'P', 'N', 'G', 1, 2, 3};
 

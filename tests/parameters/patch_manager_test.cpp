@@ -11,35 +11,16 @@
 #include "document/plug.h"
 #include "parameters/patch_parameter.h"
 #include "tests/support/archive_bytes.h"
+#include "tests/support/record_io.h"
 
 namespace md {
 namespace {
 
 using test::ArchiveBytes;
-using Bytes = std::vector<uint8_t>;
-using Loose = std::vector<std::unique_ptr<ArchObject>>;
-
-Bytes Store(ArchObject& o, int32_t v = kArchiveVersion) {
-    Archive ar = Archive::ForStoring();
-    ar.set_v(v);
-    ar.Untagged(o);
-    return ar.TakeBytes();
-}
-
-void LoadInto(CPatchManager& pm, const Bytes& bytes, int32_t v, Loose* loose = nullptr) {
-    Archive ar = Archive::ForLoading(bytes);
-    ar.set_v(v);
-    ar.Untagged(pm);
-    EXPECT_EQ(ar.remaining(), 0u) << "record not read to its end";
-    if (loose != nullptr) *loose = ar.TakeLooseObjects();
-}
-
-void ExpectRefused(const Bytes& bytes, int32_t v) {
-    Archive ar = Archive::ForLoading(bytes);
-    ar.set_v(v);
-    CPatchManager pm;
-    EXPECT_THROW(ar.Untagged(pm), ArchiveError);
-}
+using test::Bytes;
+using test::LoadInto;
+using test::Loose;
+using test::Store;
 
 uint32_t FloatBits(float x) {
     return std::bit_cast<uint32_t>(x);
@@ -189,7 +170,7 @@ TEST(PatchManagerRecord, MalformedRecordsAreRefused) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ExpectRefused(c.bytes, c.v);
+        test::ExpectRefused<CPatchManager>(c.bytes, c.v);
     }
 }
 
